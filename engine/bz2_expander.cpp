@@ -4,11 +4,12 @@
 
 #include <bzlib.h>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
-#include <random>
 #include <string>
 #include <unistd.h>
 #include <utility>
@@ -21,6 +22,33 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using InputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+int DescriptorOf(void* cookie) {
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(cookie));
+}
+
+ssize_t ReadSource(void* cookie, char* buffer, std::size_t count) {
+    return RetryOnInterrupt(Sys().read, DescriptorOf(cookie), static_cast<void*>(buffer), count);
+}
+
+int CloseSource(void* cookie) {
+    return Sys().close(DescriptorOf(cookie));
+}
+
+// Opens the compressed source as a stdio stream for libbzip2, whose reads and
+// close go through the system-call table like every other file operation.
+InputFile OpenSource(const CString& path) {
+    const int fd =
+        RetryOnInterrupt(Sys().open, path.GetString(), O_RDONLY | O_CLOEXEC | O_NOCTTY, mode_t{0});
+    if (fd < 0)
+        return nullptr;
+    const cookie_io_functions_t io{ReadSource, nullptr, nullptr, CloseSource};
+    std::FILE* file =
+        fopencookie(reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)), "rb", io);
+    if (file == nullptr)
+        Sys().close(fd);
+    return InputFile(file);
+}
 
 bool WriteAll(int fd, const char* bytes, std::size_t count) {
     while (count > 0) {
@@ -97,10 +125,9 @@ public:
     explicit PendingFile(const std::string& finalPath) {
         const std::string folder = FolderOf(finalPath);
         const std::string name = finalPath.substr(finalPath.rfind('/') + 1).substr(0, 200);
-        std::random_device entropy;
-        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        for (unsigned attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
             char suffix[16];
-            std::snprintf(suffix, sizeof suffix, ".%08x", entropy());
+            std::snprintf(suffix, sizeof suffix, ".%08x", RandomNumber(attempt));
             m_path = (folder == "." ? std::string() : folder) + "." + name + suffix + ".part";
             m_fd = Sys().open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                               0666);
@@ -120,15 +147,29 @@ public:
     int fd() const { return m_fd; }
 
     // Flushes the file to disk, closes it and renames it onto `finalPath`.
+    // A close that reports EINTR has still closed the file, and the data was
+    // flushed before it, so it counts as closed.
     bool Commit(const std::string& finalPath) {
         const int fd = std::exchange(m_fd, kClosed);
-        const bool flushed = Sys().fsync(fd) == 0;
-        const bool closed = Sys().close(fd) == 0;
+        const bool flushed = RetryOnInterrupt(Sys().fsync, fd) == 0;
+        const bool closed = Sys().close(fd) == 0 || errno == EINTR;
         m_committed = flushed && closed && Sys().rename(m_path.c_str(), finalPath.c_str()) == 0;
         return m_committed;
     }
 
 private:
+    // Random bits for a temporary name. Should the system have none to give,
+    // the clock and the attempt still vary the name; O_EXCL keeps any name
+    // safe, randomness only keeps others from guessing it.
+    static unsigned RandomNumber(unsigned attempt) {
+        unsigned value = 0;
+        if (RetryOnInterrupt(Sys().getrandom, static_cast<void*>(&value), sizeof value, 0u) ==
+            static_cast<ssize_t>(sizeof value))
+            return value;
+        const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+        return static_cast<unsigned>(ticks ^ (ticks >> 32)) ^ (attempt * 0x9E3779B9u);
+    }
+
     static constexpr int kNeverCreated = -1;
     static constexpr int kClosed = -2;
     int m_fd = kNeverCreated;
@@ -139,7 +180,7 @@ private:
 } // namespace
 
 int CBz2Expander::Expand(CString source, CString target) {
-    InputFile in(std::fopen(source.GetString(), "rbe"));
+    const InputFile in = OpenSource(source);
     if (!in)
         return 0;
     PendingFile expanded(target.str());

@@ -32,7 +32,7 @@ std::optional<std::string> ResolvedName(const CString& path) {
     if (path.IsEmpty() || name.empty())
         return std::nullopt;
     char resolved[PATH_MAX];
-    if (realpath(folder.c_str(), resolved) == nullptr)
+    if (Sys().realpath(folder.c_str(), resolved) == nullptr)
         return full;
     return std::string(resolved) + "/" + name;
 }
@@ -40,8 +40,8 @@ std::optional<std::string> ResolvedName(const CString& path) {
 bool NameTheSameFile(const CString& a, const CString& b) {
     struct stat infoA {};
     struct stat infoB {};
-    const bool aExists = stat(a.GetString(), &infoA) == 0;
-    const bool bExists = stat(b.GetString(), &infoB) == 0;
+    const bool aExists = Sys().stat(a.GetString(), &infoA) == 0;
+    const bool bExists = Sys().stat(b.GetString(), &infoB) == 0;
     if (aExists || bExists)
         return aExists && bExists && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
     const auto nameA = ResolvedName(a);
@@ -62,8 +62,13 @@ void RefuseDestinationAmongSources(const CStringArray& sources, const CString& d
 
 void DeleteDestination(const CString& destination) {
     struct stat info {};
-    if (lstat(destination.GetString(), &info) != 0)
-        return; // Nothing there; opening it for output will say if it cannot be made.
+    if (Sys().lstat(destination.GetString(), &info) != 0) {
+        // Nothing there: opening it for output will say if it cannot be made.
+        if (errno == ENOENT || errno == ENOTDIR)
+            return;
+        // Whatever is there cannot be examined, so it cannot be replaced.
+        Refuse("Could not replace output GRIB file %s.", destination);
+    }
     const bool deletable = S_ISREG(info.st_mode) || S_ISLNK(info.st_mode);
     if (deletable && (Sys().unlink(destination.GetString()) == 0 || errno == ENOENT))
         return;

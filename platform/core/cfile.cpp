@@ -3,6 +3,8 @@
 #include "platform/core/system_calls.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -20,21 +22,24 @@ int AccessFlags(unsigned flags) {
 }
 
 int LockExclusively(int fd) {
-    int result;
-    do {
-        result = Sys().flock(fd, LOCK_EX | LOCK_NB);
-    } while (result != 0 && errno == EINTR);
-    return result;
+    return RetryOnInterrupt(Sys().flock, fd, LOCK_EX | LOCK_NB);
+}
+
+// The current folder, or an empty path when the system cannot tell it.
+std::filesystem::path CurrentFolder() {
+    std::string folder(PATH_MAX, '\0');
+    if (Sys().getcwd(folder.data(), folder.size()) == nullptr)
+        return {};
+    folder.resize(std::strlen(folder.c_str()));
+    return folder;
 }
 
 } // namespace
 
 CString FullPathName(const CString& path) {
     std::filesystem::path full(path.str());
-    if (full.is_relative()) {
-        std::error_code ignored;
-        full = std::filesystem::current_path(ignored) / full;
-    }
+    if (full.is_relative())
+        full = CurrentFolder() / full;
     return CString(full.lexically_normal().string());
 }
 
@@ -47,18 +52,18 @@ bool CFile::Open(const CString& path, unsigned flags, CFileException* error) {
     const CString fullPath = FullPathName(path);
     const int oflags =
         AccessFlags(flags) | O_CLOEXEC | O_NOCTTY | ((flags & modeCreate) ? O_CREAT : 0);
-    int fd;
-    do {
-        fd = Sys().open(path.GetString(), oflags, 0666);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = RetryOnInterrupt(Sys().open, path.GetString(), oflags, mode_t{0666});
     int failure = fd < 0 ? errno : 0;
 
     if (failure == 0 && LockExclusively(fd) != 0)
         failure = errno;
     // Truncate only once the lock is held, so a file in use is never emptied.
+    // Only a regular file has a length to cut; a device is left as it is.
     if (failure == 0 && (flags & modeCreate) && !(flags & modeNoTruncate)) {
         struct stat info {};
-        if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ftruncate(fd, 0) != 0)
+        if (Sys().fstat(fd, &info) != 0)
+            failure = errno;
+        else if (S_ISREG(info.st_mode) && RetryOnInterrupt(Sys().ftruncate, fd, off_t{0}) != 0)
             failure = errno;
     }
 

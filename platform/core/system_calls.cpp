@@ -1,21 +1,48 @@
 #include "platform/core/system_calls.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 namespace {
 
+// open is variadic; the table holds a plain three-argument function.
 int OpenFile(const char* path, int flags, mode_t mode) {
     return ::open(path, flags, mode);
 }
 
+int StatPath(const char* path, struct stat* info) {
+    return ::stat(path, info);
+}
+
+int StatLink(const char* path, struct stat* info) {
+    return ::lstat(path, info);
+}
+
+int StatDescriptor(int fd, struct stat* info) {
+    return ::fstat(fd, info);
+}
+
 } // namespace
 
-SystemCalls& Sys() {
-    static SystemCalls table{
-        OpenFile, ::flock, ::lseek, ::read, ::write, ::close, ::fsync, ::unlink, ::rename,
-    };
-    return table;
-}
+constinit SystemCalls g_systemCalls{
+    .open = OpenFile,
+    .flock = ::flock,
+    .lseek = ::lseek,
+    .read = ::read,
+    .write = ::write,
+    .close = ::close,
+    .fsync = ::fsync,
+    .fstat = StatDescriptor,
+    .ftruncate = ::ftruncate,
+    .stat = StatPath,
+    .lstat = StatLink,
+    .unlink = ::unlink,
+    .rename = ::rename,
+    .realpath = ::realpath,
+    .getcwd = ::getcwd,
+    .getrandom = ::getrandom,
+};

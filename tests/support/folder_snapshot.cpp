@@ -7,7 +7,7 @@ namespace fs = std::filesystem;
 FolderSnapshot TakeSnapshot(const fs::path& folder) {
     FolderSnapshot snapshot;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string name = fs::relative(entry.path(), folder).string();
+        const std::string name = entry.path().lexically_relative(folder).string();
         if (entry.is_symlink())
             snapshot[name] = "link " + fs::read_symlink(entry.path()).string();
         else if (entry.is_regular_file())

@@ -184,6 +184,8 @@ std::string Describe(const Failure& failure) {
     case Failure::error:
         break;
     }
+    if (failure.errorNumber == EWOULDBLOCK)
+        return "EWOULDBLOCK"; // the name a lock refusal goes by
     const char* name = strerrorname_np(failure.errorNumber);
     return name ? name : "E" + std::to_string(failure.errorNumber);
 }

@@ -9,6 +9,8 @@
 CGribJoinDlg::CGribJoinDlg(QWidget* parent) : CDialog(MainDialogTemplate(), parent) {
     m_hIcon.addFile(QStringLiteral(":/gribjoin/gribjoin-32.png"), QSize(32, 32));
     m_hIcon.addFile(QStringLiteral(":/gribjoin/gribjoin-16.png"), QSize(16, 16));
+    OnClicked(IDC_PICK_DESTINATION, [this] { OnPickDestination(); });
+    OnClicked(IDC_PICK_SOURCES, [this] { OnPickSources(); });
 }
 
 void CGribJoinDlg::DoDataExchange(CDataExchange* pDX) {

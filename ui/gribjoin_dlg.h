@@ -27,6 +27,11 @@ protected:
     bool OnInitDialog() override;
     void OnOK() override;
     void paintEvent(QPaintEvent* event) override;
+
+    // The "..." buttons: pick the sources (several files of one folder) and
+    // the destination.
+    void OnPickSources();
+    void OnPickDestination();
 };
 
 // Where a minimised window draws its icon: centred in the client area, with

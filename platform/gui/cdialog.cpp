@@ -51,8 +51,11 @@ void DDX_Text(CDataExchange* pDX, int id, CString& value) {
         return;
     if (pDX->m_bSaveAndValidate)
         value = CString(edit->text().toStdString());
-    else
+    else {
         edit->setText(QString::fromStdString(value.str()));
+        // Show the start of a long text, as a freshly filled box should.
+        edit->setCursorPosition(0);
+    }
 }
 
 CDialog::CDialog(const DialogTemplate& dialogTemplate, QWidget* parent)

@@ -115,8 +115,10 @@ private slots:
         QString selectedFilter;
         QFileDialog::FileMode mode{};
         QWidget* owner = nullptr;
+        QPoint offsetFromOwner;
         driver.Then([&](QFileDialog* dialog) {
             mode = dialog->fileMode();
+            offsetFromOwner = dialog->geometry().center() - f.dialog.geometry().center();
             owner = dialog->parentWidget();
             selectedFilter = dialog->selectedNameFilter();
             auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");

@@ -36,6 +36,7 @@ constinit SystemCalls g_systemCalls{
     .write = ::write,
     .close = ::close,
     .fsync = ::fsync,
+    .sync_file_range = ::sync_file_range,
     .fstat = StatDescriptor,
     .ftruncate = ::ftruncate,
     .stat = StatPath,

@@ -20,6 +20,7 @@ struct SystemCalls {
     ssize_t (*write)(int fd, const void* buffer, size_t count);
     int (*close)(int fd);
     int (*fsync)(int fd);
+    int (*sync_file_range)(int fd, off_t offset, off_t count, unsigned flags);
     int (*fstat)(int fd, struct stat* info);
     int (*ftruncate)(int fd, off_t length);
     int (*stat)(const char* path, struct stat* info);

@@ -1,9 +1,13 @@
 #include "engine/bz2_expander.h"
+#include "platform/core/system_calls.h"
 #include "tests/support/test_files.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -133,5 +137,90 @@ TEST(Bz2Expander, OneObjectServesManyCalls) {
         EXPECT_EQ(ReadFile(target), plain);
     }
 }
+
+// ---- Early write-back ------------------------------------------------------
+
+// The expansion asks the system to start writing each 8 MiB to disk as soon
+// as it is written, so the flush before the rename has little left to wait
+// for. The hints must name exactly the bytes just written, one range after
+// the other, across streams; and since they are only hints, a refusal must
+// change nothing.
+
+struct WritebackHint {
+    int fd;
+    off_t offset;
+    off_t count;
+    unsigned flags;
+};
+
+std::vector<WritebackHint> g_hints;
+int g_hintAnswer = 0;
+
+int RecordWritebackHint(int fd, off_t offset, off_t count, unsigned flags) {
+    g_hints.push_back({fd, offset, count, flags});
+    if (g_hintAnswer != 0)
+        errno = EIO;
+    return g_hintAnswer;
+}
+
+// Long runs of one byte value: position-dependent, so a dropped or doubled
+// piece shows, yet quick to compress even at several MiB.
+std::string RunBytes(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i / 1000 + seed) % 251);
+    return bytes;
+}
+
+struct WritebackCase {
+    const char* name;
+    int answer; // what every hint gets back
+};
+
+void PrintTo(const WritebackCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class WritebackHints : public testing::TestWithParam<WritebackCase> {
+protected:
+    void SetUp() override {
+        m_saved = Sys().sync_file_range;
+        Sys().sync_file_range = RecordWritebackHint;
+        g_hints.clear();
+        g_hintAnswer = GetParam().answer;
+    }
+    void TearDown() override { Sys().sync_file_range = m_saved; }
+
+private:
+    decltype(SystemCalls::sync_file_range) m_saved = nullptr;
+};
+
+TEST_P(WritebackHints, StartEachPartAsItIsWrittenAndNeedNoAnswer) {
+    constexpr off_t kStep = 8 << 20;
+    ScopedTempDir dir;
+    // Two streams, the first ending before the first step: 16 MiB and a bit.
+    const std::string first = RunBytes(5 << 20, 1);
+    const std::string second = RunBytes((11 << 20) + 5000, 2);
+    const std::string source = dir / "big.grb.bz2";
+    const std::string target = dir / "big.grb";
+    WriteFile(source, Bz2Compress(first) + Bz2Compress(second));
+
+    ASSERT_EQ(CBz2Expander().Expand(source.c_str(), target.c_str()), 1);
+    EXPECT_TRUE(ReadFile(target) == first + second) << "the expansion differs";
+
+    ASSERT_EQ(g_hints.size(), 2u);
+    for (std::size_t i = 0; i < g_hints.size(); ++i) {
+        EXPECT_GE(g_hints[i].fd, 0);
+        EXPECT_EQ(g_hints[i].fd, g_hints[0].fd);
+        EXPECT_EQ(g_hints[i].offset, static_cast<off_t>(i) * kStep) << "hint " << i;
+        EXPECT_EQ(g_hints[i].count, kStep) << "hint " << i;
+        EXPECT_EQ(g_hints[i].flags, static_cast<unsigned>(SYNC_FILE_RANGE_WRITE));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, WritebackHints,
+                         testing::Values(WritebackCase{"Accepted", 0},
+                                         WritebackCase{"Refused", -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -166,10 +167,12 @@ ssize_t GetrandomHook(void* buffer, std::size_t count, unsigned flags) {
 } // namespace
 
 const char* SysCallName(SysCall call) {
-    static const char* const names[kSysCallKinds] = {
-        "open",      "flock", "lseek", "read",   "write",  "close",    "fsync",  "fstat",
-        "ftruncate", "stat",  "lstat", "unlink", "rename", "realpath", "getcwd", "getrandom",
+    static constexpr const char* names[] = {
+        "open",   "flock",           "lseek",    "read",      "write",     "close",
+        "fsync",  "sync_file_range", "fstat",    "ftruncate", "stat",      "lstat",
+        "unlink", "rename",          "realpath", "getcwd",    "getrandom",
     };
+    static_assert(std::size(names) == kSysCallKinds, "a name for every kind of call");
     return names[static_cast<int>(call)];
 }
 
@@ -202,6 +205,8 @@ FaultInjector::FaultInjector() : m_saved(Sys()) {
     table.write = WriteHook;
     table.close = CloseHook;
     table.fsync = DescriptorHook<SysCall::fsync, &SystemCalls::fsync>;
+    table.sync_file_range = DescriptorHook<SysCall::sync_file_range, &SystemCalls::sync_file_range,
+                                           off_t, off_t, unsigned>;
     table.fstat = DescriptorHook<SysCall::fstat, &SystemCalls::fstat, struct stat*>;
     table.ftruncate = DescriptorHook<SysCall::ftruncate, &SystemCalls::ftruncate, off_t>;
     table.stat = PathHook<SysCall::stat, &SystemCalls::stat, struct stat*>;

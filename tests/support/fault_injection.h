@@ -17,6 +17,7 @@ enum class SysCall {
     write,
     close,
     fsync,
+    sync_file_range,
     fstat,
     ftruncate,
     stat,

@@ -193,6 +193,11 @@ std::string Describe(const Failure& failure) {
     return name ? name : "E" + std::to_string(failure.errorNumber);
 }
 
+// A new entry in the system-call table must get a kind and a wrapper here, or
+// its calls would pass the injector unseen.
+static_assert(sizeof(SystemCalls) == kSysCallKinds * sizeof(void (*)()),
+              "every entry of the system-call table has a kind of call");
+
 FaultInjector::FaultInjector() : m_saved(Sys()) {
     if (g_active != nullptr)
         throw std::logic_error("only one FaultInjector at a time");

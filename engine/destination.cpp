@@ -37,13 +37,27 @@ std::optional<std::string> ResolvedName(const CString& path) {
     return std::string(resolved) + "/" + name;
 }
 
+enum class Existence { present, absent, unknown };
+
+Existence Examine(const CString& path, struct stat& info) {
+    if (Sys().stat(path.GetString(), &info) == 0)
+        return Existence::present;
+    return errno == ENOENT || errno == ENOTDIR ? Existence::absent : Existence::unknown;
+}
+
+// Existing files are the same when device and inode agree. When either path
+// names nothing, or the system cannot examine one of them (an I/O error, no
+// access), the names are compared instead, so a file that cannot be
+// examined is still recognised by its name and never taken for another.
 bool NameTheSameFile(const CString& a, const CString& b) {
     struct stat infoA {};
     struct stat infoB {};
-    const bool aExists = Sys().stat(a.GetString(), &infoA) == 0;
-    const bool bExists = Sys().stat(b.GetString(), &infoB) == 0;
-    if (aExists || bExists)
-        return aExists && bExists && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+    const Existence existsA = Examine(a, infoA);
+    const Existence existsB = Examine(b, infoB);
+    if (existsA == Existence::present && existsB == Existence::present)
+        return infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+    if (existsA != Existence::unknown && existsB != Existence::unknown && existsA != existsB)
+        return false; // one is there, the other is not
     const auto nameA = ResolvedName(a);
     return nameA && nameA == ResolvedName(b);
 }

@@ -9,7 +9,8 @@
 // Refuses a destination that is one of the sources, or the file a compressed
 // source expands to: the run would otherwise delete or overwrite its own input.
 // Existing files are compared by device and inode, so a link is recognised;
-// files not yet there by name within the resolved folder.
+// files not yet there, or that the system cannot examine, by name within the
+// resolved folder.
 void RefuseDestinationAmongSources(const CStringArray& sources, const CString& destination);
 
 // Deletes the destination when it is a regular file or a symbolic link (the

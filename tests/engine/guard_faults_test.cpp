@@ -1,6 +1,7 @@
 // The guard against a destination that is also a source, when the system
-// cannot examine one of the two files: it must not let the run delete the
-// source it failed to recognise.
+// cannot examine the files: each call the guard makes in a refused run is
+// failed in turn, and the run must still refuse, touching nothing. A source
+// the guard fails to recognise would be deleted with the destination.
 #include "engine/combine.h"
 #include "platform/core/exceptions.h"
 #include "tests/support/fault_injection.h"
@@ -9,56 +10,105 @@
 #include "tests/support/test_files.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct GuardCase {
+// A folder whose run must be refused: it makes the files and returns the
+// sources and the destination.
+struct ClashScene {
     const char* name;
-    int failingStat; // 0: the destination's, 1: the source's
-    int errorNumber;
-    bool throughLinkedFolder; // else the very same path
+    std::function<std::pair<CStringArray, std::string>(const ScopedTempDir&)> make;
 };
 
-void PrintTo(const GuardCase& c, std::ostream* out) {
-    *out << c.name;
+CStringArray Sources(std::initializer_list<std::string> paths) {
+    CStringArray list;
+    for (const auto& path : paths)
+        list.Add(path.c_str());
+    return list;
 }
 
-class GuardUnderFaults : public testing::TestWithParam<GuardCase> {};
+const std::vector<ClashScene>& Scenes() {
+    static const std::vector<ClashScene> scenes = {
+        {"SamePath",
+         [](const ScopedTempDir& d) {
+             WriteFile(d / "a.grb", "GRIB-A-7777");
+             WriteFile(d / "b.grb", "GRIB-B-7777");
+             return std::pair{Sources({d / "a.grb", d / "b.grb"}), d / "b.grb"};
+         }},
+        {"ThroughALinkedFolder",
+         [](const ScopedTempDir& d) {
+             fs::create_directory(d.path() / "data");
+             fs::create_directory_symlink(d.path() / "data", d.path() / "link");
+             WriteFile(d / "data/a.grb", "GRIB-A-7777");
+             return std::pair{Sources({d / "data/a.grb"}), d / "link/a.grb"};
+         }},
+        {"ExistingExpandedCopy",
+         [](const ScopedTempDir& d) {
+             WriteFile(d / "b.grb.bz2", Bz2Compress("GRIB-B-7777"));
+             WriteFile(d / "b.grb", "expansion from an earlier run");
+             return std::pair{Sources({d / "b.grb.bz2"}), d / "b.grb"};
+         }},
+    };
+    return scenes;
+}
 
-TEST_P(GuardUnderFaults, RecognisesTheSourceByNameWhenItCannotBeExamined) {
-    const auto& c = GetParam();
+struct GuardRow {
+    std::string name;
+    int scene;
+    SysCall call;
+    int nth;
+    int errorNumber;
+};
+
+void PrintTo(const GuardRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+std::vector<GuardRow> GuardRows() {
+    std::vector<GuardRow> rows;
+    for (int s = 0; s < static_cast<int>(Scenes().size()); ++s) {
+        ScopedTempDir dir;
+        auto [sources, destination] = Scenes()[s].make(dir);
+        MessageRecorder recorder;
+        FaultInjector faults;
+        try {
+            Combine(sources, destination.c_str());
+        } catch (const CUserException&) {
+        }
+        for (const auto& call : faults.calls())
+            for (const int error : {EIO, EACCES, ELOOP, EINTR})
+                rows.push_back({std::string(Scenes()[s].name) + "_" + SysCallName(call.call) +
+                                    std::to_string(call.nth) + "_" +
+                                    Describe(Failure::Error(error)),
+                                s, call.call, call.nth, error});
+    }
+    return rows;
+}
+
+class GuardUnderFaults : public testing::TestWithParam<GuardRow> {};
+
+TEST_P(GuardUnderFaults, StillRefusesAndTouchesNothing) {
+    const GuardRow& row = GetParam();
     ScopedTempDir dir;
-    fs::create_directory(dir.path() / "data");
-    fs::create_directory_symlink(dir.path() / "data", dir.path() / "link");
-    const std::string source = dir / "data/a.grb";
-    const std::string destination = c.throughLinkedFolder ? dir / "link/a.grb" : source;
-    WriteFile(source, "GRIB-A-7777");
+    auto [sources, destination] = Scenes()[row.scene].make(dir);
     const FolderSnapshot before = TakeSnapshot(dir.path());
     MessageRecorder recorder;
-
-    CStringArray sources;
-    sources.Add(source.c_str());
     {
         FaultInjector faults;
-        faults.FailNth(SysCall::stat, c.failingStat, c.errorNumber);
+        faults.FailNth(row.call, row.nth, row.errorNumber);
         EXPECT_THROW(Combine(sources, destination.c_str()), CUserException);
         EXPECT_EQ(faults.Injected(), 1);
     }
-
     EXPECT_EQ(recorder.texts(), std::vector<std::string>{"The output GRIB file " + destination +
                                                          " is also one of the sources."});
     EXPECT_EQ(TakeSnapshot(dir.path()), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, GuardUnderFaults,
-    testing::Values(GuardCase{"DestinationUnreadableSamePath", 0, EIO, false},
-                    GuardCase{"DestinationUnreadableThroughLinkedFolder", 0, EACCES, true},
-                    GuardCase{"SourceUnreadableSamePath", 1, EIO, false},
-                    GuardCase{"SourceUnreadableThroughLinkedFolder", 1, ELOOP, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryCall, GuardUnderFaults, testing::ValuesIn(GuardRows()),
+                         [](const auto& info) { return info.param.name; });
 
 } // namespace

@@ -17,7 +17,7 @@ std::vector<std::string_view> Split(std::string_view text, std::string_view sepa
 
 std::string QtPatterns(std::string_view patterns) {
     std::string result;
-    for (std::string_view pattern : Split(patterns, "; \t")) {
+    for (std::string_view pattern : Split(patterns, "; \t\n\v\f\r")) {
         if (pattern.empty())
             continue;
         if (!result.empty())

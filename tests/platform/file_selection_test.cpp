@@ -121,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Grib Files (*.grb) (*.grb)", "All Files (*.*) (*)"}},
         FilterCase{"StopsAtTheEmptyDescription", "A|*.a||B|*.b||", {"A (*.a)"}},
         FilterCase{"MissingFinalBars", "A|*.a;;*.b", {"A (*.a *.b)"}},
+        FilterCase{"AnyWhiteSpaceSeparates", "A|*.a\t*.b\v*.*\n||", {"A (*.a *.b *)"}},
         FilterCase{"NoPatternsMeansEverything", "A||", {"A (*)"}}, FilterCase{"Empty", "", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 

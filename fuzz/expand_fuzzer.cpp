@@ -33,6 +33,14 @@ enum class Verdict { complete, failed, tooLarge };
 // AddressSanitizer for every input, which costs more than the decode itself.
 class MemoryPool {
 public:
+    MemoryPool() = default;
+    MemoryPool(const MemoryPool&) = delete;
+    MemoryPool& operator=(const MemoryPool&) = delete;
+    ~MemoryPool() {
+        for (const auto& [memory, bytes] : m_free)
+            std::free(memory);
+    }
+
     static void* Allocate(void* opaque, int items, int size) {
         auto& pool = *static_cast<MemoryPool*>(opaque);
         const std::size_t bytes = static_cast<std::size_t>(items) * static_cast<std::size_t>(size);

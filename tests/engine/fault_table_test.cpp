@@ -18,6 +18,8 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <optional>
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 

@@ -11,7 +11,6 @@
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>

@@ -1,5 +1,6 @@
 #include "tests/support/fault_injection.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <iterator>

@@ -56,8 +56,10 @@ QString ToQString(const CString& text) {
 
 CFileDialog::CFileDialog(bool openFileDialog, const char* defaultExtension, const char* fileName,
                          unsigned flags, const char* filter, QWidget* parentWnd)
-    : m_openFileDialog(openFileDialog), m_hasDefaultExtension(defaultExtension != nullptr),
-      m_defaultExtension(defaultExtension), m_initialFileName(fileName),
+    : m_openFileDialog(openFileDialog),
+      m_defaultExtension(defaultExtension ? std::optional<CString>(defaultExtension)
+                                          : std::nullopt),
+      m_initialFileName(fileName),
       m_flags(flags | OFN_ENABLEHOOK | OFN_ENABLESIZING | OFN_EXPLORER), m_filter(filter),
       m_parent(parentWnd) {}
 
@@ -81,8 +83,8 @@ int CFileDialog::DoModal() {
     for (const std::string& nameFilter : QtNameFilters(m_filter.GetString()))
         nameFilters << QString::fromStdString(nameFilter);
     dialog.setNameFilters(nameFilters);
-    if (m_hasDefaultExtension)
-        dialog.setDefaultSuffix(ToQString(m_defaultExtension));
+    if (m_defaultExtension)
+        dialog.setDefaultSuffix(ToQString(*m_defaultExtension));
     if (!m_initialFileName.IsEmpty())
         dialog.selectFile(ToQString(m_initialFileName));
 

@@ -3,7 +3,7 @@
 #include "platform/core/cstring.h"
 #include "platform/gui/file_selection.h"
 
-#include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -58,8 +58,7 @@ public:
 
 private:
     bool m_openFileDialog;
-    bool m_hasDefaultExtension;
-    CString m_defaultExtension;
+    std::optional<CString> m_defaultExtension;
     CString m_initialFileName;
     unsigned m_flags;
     CString m_filter;
